@@ -61,7 +61,9 @@ TEST_F(ReadFileTest, AWriterHoldingAnExclusiveLockMakesItEmpty) {
 }
 
 TEST_F(ReadFileTest, LoadPictureGivesTheSizeOrAFailedLoad) {
-  const std::string picture = write("a.jpg", encode_bmp24(*Raster::create(7, 5)));  // any name
+  Raster pixels = *Raster::create(7, 5);
+  pixels.fill(0xFF000000);
+  const std::string picture = write("a.jpg", encode_bmp24(pixels));  // the name does not matter
   const Picture loaded = load_picture(picture);
   EXPECT_TRUE(loaded.loaded());
   EXPECT_EQ(loaded.width(), 7);
