@@ -112,4 +112,16 @@ const FaceMetrics& FaceLibrary::metrics(FaceId id, int em) {
   return it->second;
 }
 
+FaceStyle FaceLibrary::style(FaceId id) const {
+  FaceStyle s;
+  if (id < 0) return s;
+  FT_Face face = faces_[static_cast<std::size_t>(id)].face;
+  // Semibold and heavier count as bold, as the OS/2 weight classes go.
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  s.bold = os2 != nullptr && os2->version != 0xFFFFu ? os2->usWeightClass >= 600
+                                                    : (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+  s.italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  return s;
+}
+
 }  // namespace miaoyu::compose

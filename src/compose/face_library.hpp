@@ -27,6 +27,12 @@ struct FaceMetrics {
   int strike_thickness = 1;
 };
 
+// What a face is drawn as without synthesis.
+struct FaceStyle {
+  bool bold = false;
+  bool italic = false;
+};
+
 class FaceLibrary {
  public:
   FaceLibrary();
@@ -47,6 +53,7 @@ class FaceLibrary {
   unsigned glyph_index(FaceId id, char32_t c) const;
 
   const FaceMetrics& metrics(FaceId id, int em);
+  FaceStyle style(FaceId id) const;
 
  private:
   struct Face {

@@ -50,27 +50,21 @@ Pattern request(const std::string& family, bool bold, bool italic, FcConfig* con
   return p;
 }
 
-double number(const FcPattern* font, const char* object, double otherwise) {
-  int i = 0;
-  if (FcPatternGetInteger(font, object, 0, &i) == FcResultMatch) return i;
-  double d = 0;
-  if (FcPatternGetDouble(font, object, 0, &d) == FcResultMatch) return d;
-  return otherwise;
-}
-
 bool is_outline(const FcPattern* font) {
   FcBool outline = FcFalse;
   return FcPatternGetBool(font, FC_OUTLINE, 0, &outline) == FcResultMatch && outline;
 }
 
-// The face a font pattern names; false when it names no file.
-bool spec_of(const FcPattern* font, bool bold, bool italic, FaceSpec& spec) {
+// The face a font pattern names; false when it names no file. Its weight
+// and slant are read from the face itself later: fontconfig's synthetic
+// rules rewrite them in a match.
+bool spec_of(const FcPattern* font, FaceSpec& spec) {
   FcChar8* file = nullptr;
   if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || file == nullptr) return false;
   spec.file = reinterpret_cast<const char*>(file);
-  spec.index = static_cast<int>(number(font, FC_INDEX, 0));
-  spec.embolden = bold && number(font, FC_WEIGHT, FC_WEIGHT_REGULAR) < FC_WEIGHT_DEMIBOLD;
-  spec.oblique = italic && number(font, FC_SLANT, FC_SLANT_ROMAN) == FC_SLANT_ROMAN;
+  int index = 0;
+  FcPatternGetInteger(font, FC_INDEX, 0, &index);
+  spec.index = index;
   return true;
 }
 
@@ -139,7 +133,7 @@ FontFamily* FontResolver::resolve(std::string_view gbk_name, bool bold, bool ita
     Pattern match{FcFontMatch(config_, p.get(), &result)};
     const bool last = i + 1 == candidates.size();
     if (match && (last || has_family(match.get(), candidates[i].c_str()))) {
-      found = spec_of(match.get(), bold, italic, primary);
+      found = spec_of(match.get(), primary);
     }
     if (found || last) chosen_request = std::move(p);
   }
@@ -151,7 +145,7 @@ FontFamily* FontResolver::resolve(std::string_view gbk_name, bool bold, bool ita
     const FcPattern* font = sorted->fonts[i];
     FaceSpec spec;
     FcCharSet* charset = nullptr;
-    if (!is_outline(font) || !spec_of(font, bold, italic, spec)) continue;
+    if (!is_outline(font) || !spec_of(font, spec)) continue;
     if (FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch) continue;
     fallbacks.push_back({std::move(spec), FcCharSetCopy(charset)});
   }

@@ -15,12 +15,10 @@
 
 namespace miaoyu::compose {
 
-// A face in a font file, with the synthetic styles it needs to look as asked.
+// A face in a font file.
 struct FaceSpec {
   std::string file;
   int index = 0;
-  bool embolden = false;  // bold was asked and the face has no bold weight
-  bool oblique = false;   // italic was asked and the face has no italic
 
   bool operator==(const FaceSpec&) const = default;
 };

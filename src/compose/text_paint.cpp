@@ -15,6 +15,11 @@ namespace {
 // of raster columns that narrow, each clipped to its own columns.
 constexpr std::int64_t kStripColumns = 16384;
 
+// A band is cut only this far beyond the raster: near it the band's edges
+// stay where the whole band puts them, whatever the raster's size, while
+// FreeType never sees a coordinate far from the raster.
+constexpr double kCutDistance = 65536;
+
 struct SpanTarget {
   Raster* raster;
   Pixel pixel;
@@ -66,8 +71,7 @@ void paint_glyph(Raster& target, const Glyph& glyph, std::int64_t left, std::int
 void paint_band(Raster& target, FT_Library library, const Band& band, const TextDirection& d, Pixel pixel) {
   if (target.empty() || band.length <= 0 || band.thickness <= 0) return;
 
-  // Only the stretch of the band that lies across the raster is drawn, which
-  // keeps every coordinate near the raster whatever the origin.
+  // The stretch of the band whose points can fall on the raster.
   const double w = target.width();
   const double h = target.height();
   double t_lo = std::numeric_limits<double>::infinity();
@@ -84,8 +88,8 @@ void paint_band(Raster& target, FT_Library library, const Band& band, const Text
     s_lo = std::min(s_lo, s);
     s_hi = std::max(s_hi, s);
   }
-  const double t0 = std::max(0.0, std::floor(t_lo) - 1);
-  const double t1 = std::min(static_cast<double>(band.length), std::ceil(t_hi) + 1);
+  const double t0 = std::max(0.0, std::floor(t_lo) - kCutDistance);
+  const double t1 = std::min(static_cast<double>(band.length), std::ceil(t_hi) + kCutDistance);
   const double s0 = band.first;
   const double s1 = static_cast<double>(band.first) + band.thickness;
   if (t0 >= t1 || s1 < s_lo || s0 > s_hi) return;

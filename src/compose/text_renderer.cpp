@@ -54,6 +54,8 @@ struct ResolvedFont {
   int em = 0;
   TextDirection direction;
   FaceMetrics metrics;
+  bool bold = false;
+  bool italic = false;
   bool underline = false;
   bool strike_out = false;
   std::unordered_map<char32_t, GlyphChoice> choices;
@@ -104,6 +106,8 @@ ResolvedFont& TextRenderer::Impl::font(const FontValue& value, int dpi) {
     if (f.family != nullptr) f.primary = faces.open(f.family->primary().file, f.family->primary().index);
     f.em = em;
     f.direction = direction;
+    f.bold = value.bold;
+    f.italic = value.italic;
     f.underline = value.underline;
     f.strike_out = value.strike_out;
     if (f.primary != kNoFace) {
@@ -121,19 +125,24 @@ ResolvedFont& TextRenderer::Impl::font(const FontValue& value, int dpi) {
 GlyphChoice TextRenderer::Impl::choose(ResolvedFont& f, char32_t c) {
   auto [it, inserted] = f.choices.try_emplace(c);
   if (!inserted || is_control(c)) return it->second;
-  GlyphChoice& choice = it->second;
-  const FaceSpec* spec = f.family != nullptr ? &f.family->primary() : nullptr;
-  if (const unsigned g = faces.glyph_index(f.primary, c); g != 0) {
-    choice = {f.primary, g, spec->embolden, spec->oblique};
-  } else if (const FaceSpec* other = f.family != nullptr ? f.family->fallback_for(c) : nullptr;
-             other != nullptr && faces.glyph_index(faces.open(other->file, other->index), c) != 0) {
-    const FaceId id = faces.open(other->file, other->index);
-    choice = {id, faces.glyph_index(id, c), other->embolden, other->oblique};
-  } else if (f.primary != kNoFace) {
-    // No font has it: the face's own missing-glyph shape stands in.
-    choice = {f.primary, 0, spec->embolden, spec->oblique};
+  FaceId face = f.primary;
+  unsigned glyph = faces.glyph_index(face, c);
+  if (glyph == 0 && f.family != nullptr) {
+    if (const FaceSpec* other = f.family->fallback_for(c)) {
+      const FaceId id = faces.open(other->file, other->index);
+      if (const unsigned g = faces.glyph_index(id, c); g != 0) {
+        face = id;
+        glyph = g;
+      }
+    }
   }
-  return choice;
+  // When no font has the character, glyph 0 of the face, its missing-glyph
+  // shape, stands in.
+  if (face != kNoFace) {
+    const FaceStyle style = faces.style(face);
+    it->second = {face, glyph, f.bold && !style.bold, f.italic && !style.italic};
+  }
+  return it->second;
 }
 
 TextRenderer& TextRenderer::instance() {
