@@ -10,7 +10,6 @@ struct TextDirection {
   double cos = 1;
   double sin = 0;
 
-  bool upright() const { return tenths == 0; }
   double along_x() const { return cos; }
   double along_y() const { return -sin; }
   double down_x() const { return sin; }

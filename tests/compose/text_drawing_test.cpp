@@ -308,6 +308,44 @@ TEST(TextDrawing, UnderlineAndStrikeOutSpanTheText) {
   EXPECT_LT(under.back(), renderer().cell_height(lined(true, false)));
 }
 
+// Mean x of the ink in a row, or -1 without ink.
+double ink_centre(const Raster& r, int y) {
+  double sum = 0;
+  int n = 0;
+  for (int x = 0; x < r.width(); ++x) {
+    if (r.row(y)[x] == kGrey) continue;
+    sum += x;
+    ++n;
+  }
+  return n == 0 ? -1 : sum / n;
+}
+
+// The CJK faces have no italic: it is slanted, leaning the upright stroke
+// to the right above the baseline, and the advances stay.
+TEST(TextDrawing, ItalicWithoutItalicFaceLeansRight) {
+  const std::string stroke = gbk("丨");
+  FontValue upright = font(kHeiTi, 40);
+  FontValue italic = upright;
+  italic.italic = true;
+  EXPECT_EQ(renderer().text_width(stroke, italic), renderer().text_width(stroke, upright));
+  struct Lean {
+    double top;
+    double bottom;
+  };
+  auto lean = [&](const FontValue& f) {
+    Raster r = uniform(100, 100);
+    renderer().draw_text(r, 20, 10, stroke, f, kWhite);
+    const Box b = ink_box(r);
+    return Lean{ink_centre(r, b.top + 2), ink_centre(r, b.bottom - 3)};
+  };
+  const Lean straight = lean(upright);
+  const Lean slanted = lean(italic);
+  EXPECT_NEAR(straight.top, straight.bottom, 0.5);
+  // About 0.21 of the stroke's height, some 40 pixels.
+  EXPECT_GT(slanted.top - slanted.bottom, 5);
+  EXPECT_LT(slanted.top - slanted.bottom, 12);
+}
+
 // Turned text: the cell turns counter-clockwise about its top-left corner.
 TEST(TextDrawing, AngleTurnsTheCellAboutItsTopLeft) {
   const std::string text = gbk("妙语 Mi");
