@@ -3,7 +3,8 @@
 // 1 bit in 2 to 4 planes index the header's 16-colour palette; 8 bits in 1
 // plane index the 256-colour palette that follows a 0x0C byte at the end of
 // the file, or a grey ramp when the file has none; 8 bits in 3 planes are
-// red, green and blue. The window runs from Xmin to Xmax and Ymin to Ymax,
+// red, green and blue, and in 4 planes red, green, blue and straight alpha,
+// as ImageMagick writes pictures with transparency. The window runs from Xmin to Xmax and Ymin to Ymax,
 // both inclusive.
 #include <algorithm>
 #include <array>
@@ -93,7 +94,7 @@ bool supported(int bits, int planes) {
     case 1: return planes >= 1 && planes <= 4;
     case 2:
     case 4: return planes == 1;
-    case 8: return planes == 1 || planes == 3;
+    case 8: return planes == 1 || planes == 3 || planes == 4;
     default: return false;
   }
 }
@@ -133,7 +134,8 @@ std::optional<Raster> decode_pcx(std::string_view bytes) {
       std::copy_n(plane, width, out);
     } else if (bits == 8) {
       for (int x = 0; x < width; ++x) {
-        out[x] = kOpaqueBlack | (Pixel{plane[x]} << 16) | (Pixel{plane[bytes_per_line + x]} << 8) |
+        const Pixel alpha = planes == 4 ? plane[3 * bytes_per_line + x] : 0xFF;
+        out[x] = (alpha << 24) | (Pixel{plane[x]} << 16) | (Pixel{plane[bytes_per_line + x]} << 8) |
                  plane[2 * bytes_per_line + x];
       }
     } else if (planes == 1) {

@@ -70,6 +70,7 @@ std::vector<PcxCase> pcx_cases() {
       {"ThreePlanesOf8Bits", header(8, 3, 4) + rgb_planes, 3, {kRed, kGreen, kBlue, kCyan, kMagenta, kYellow}},
       {"ImageMagick24", read_fixture("pcx_imagemagick_24.pcx"), 3, kSixColours},
       {"ImageMagick8", read_fixture("pcx_imagemagick_8.pcx"), 3, kSixColours, true},
+      {"ImageMagickFourPlanesWithAlpha", read_fixture("pcx_imagemagick_rgba.pcx"), 3, kAlphaPicture},
   };
 }
 
