@@ -1,0 +1,90 @@
+// The program's own reader of private-profile (INI) files. It follows the
+// rules of the Windows reader GetPrivateProfileStringA, which the catalogue
+// pz.ini was written for:
+//
+// - section and key names match without regard to ASCII letter case; the
+//   bytes of a GBK double-byte character are never case-folded;
+// - blanks (space, tab, vertical tab) around section names (inside the
+//   brackets), keys and values are trimmed, and blanks before '[' are ignored;
+// - a value that begins and ends with the same quote, '"' or '\'', loses that
+//   one outer pair;
+// - a line whose key begins with ';' is a comment; '#' is no comment;
+// - text after the first ']' of a section line is ignored, and a section line
+//   without ']' names a section up to the end of the line;
+// - a line without '=' matches nothing; keys before the first section are
+//   ignored; only the first section of a name counts, and in it the first
+//   key of a name;
+// - CR LF, LF and a lone CR end a line;
+// - a file that begins with a UTF-16LE byte-order mark is converted to GBK;
+//   a UTF-8 byte-order mark is skipped;
+// - a value is what a C string of it would hold: it ends at its first NUL
+//   byte, and it is cut to kMaxIniValueLength bytes. NUL bytes do not end
+//   lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace miaoyu::catalogue {
+
+// The Windows reader's 10240-byte buffer less its terminating zero byte.
+inline constexpr std::size_t kMaxIniValueLength = 10239;
+
+// Larger files are read as if they were empty, so that no catalogue can take
+// more than a bounded share of the machine's memory.
+inline constexpr std::size_t kMaxIniFileSize = std::size_t{256} << 20;
+
+class IniFile {
+ public:
+  // An empty file: no sections.
+  IniFile() = default;
+
+  // Parses the whole contents of a file.
+  explicit IniFile(std::string bytes);
+
+  // The value of key in section, nullopt when either is absent. The names
+  // are used as given (no trimming); see read_ini_value for the lookup rules.
+  std::optional<std::string_view> find(std::string_view section,
+                                       std::string_view key) const;
+  bool has_section(std::string_view section) const;
+
+  // Every section name once, in the order of first appearance.
+  std::size_t section_count() const { return sections_.size(); }
+  std::string_view section_name(std::size_t index) const;
+
+ private:
+  struct Span {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
+  struct Key {
+    std::uint32_t section = 0;
+    Span name;
+    Span value;
+  };
+  // Open addressing with linear probing; a slot holds the name's hash in the
+  // high half and the entry's index + 1 in the low half, 0 when free.
+  using Slots = std::vector<std::uint64_t>;
+
+  void parse();
+  void parse_line(std::string_view line, std::int64_t& section);
+  std::int64_t add_section(std::string_view name);
+  void add_key(std::uint32_t section, std::string_view name,
+               std::string_view value);
+  std::optional<std::uint32_t> find_section(std::string_view name,
+                                            std::uint32_t hash) const;
+  std::string_view view(Span span) const;
+  Span span(std::string_view part) const;
+
+  std::string bytes_;
+  std::vector<Span> sections_;
+  Slots section_slots_;
+  std::vector<Key> keys_;
+  Slots key_slots_;
+};
+
+}  // namespace miaoyu::catalogue
