@@ -1,6 +1,7 @@
 #include "catalogue/ini_cache.hpp"
 
 #include <fcntl.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +64,19 @@ bool read_all(int fd, std::size_t expected, std::string& bytes,
   return true;
 }
 
+bool same_time(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool older(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+IniCache::Stamp stamp_of(const struct stat& st) {
+  return IniCache::Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
+                         st.st_mtim.tv_nsec};
+}
+
 }  // namespace
 
 IniCache& IniCache::shared() {
@@ -77,28 +91,33 @@ std::uint64_t IniCache::parse_count() const {
 
 IniCache::Lookup IniCache::get(std::string_view path) {
   const std::lock_guard lock(mutex_);
-  path_.assign(path);
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
   const auto cached = std::find_if(entries_.begin(), entries_.end(),
                                    [&](const Entry& e) { return e.path == path; });
-  const auto stamp_of = [](const struct stat& st) {
-    return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
-                 st.st_mtim.tv_nsec};
+  const auto use_cached = [&] {
+    std::rotate(entries_.begin(), cached, cached + 1);
+    return Lookup{entries_.front().file, {}};
   };
+  if (cached != entries_.end() && same_time(cached->checked, now)) {
+    return use_cached();
+  }
+
+  path_.assign(path);
   const auto forget = [&] {
     if (cached != entries_.end()) {
       entries_.erase(cached);
     }
   };
-
   struct stat st {};
   if (::stat(path_.c_str(), &st) != 0) {
     Lookup failed{nullptr, std::strerror(errno)};
     forget();
     return failed;
   }
-  if (cached != entries_.end() && cached->stamp == stamp_of(st)) {
-    std::rotate(entries_.begin(), cached, cached + 1);
-    return Lookup{entries_.front().file, {}};
+  if (cached != entries_.end() && !cached->racy && cached->stamp == stamp_of(st)) {
+    cached->checked = now;
+    return use_cached();
   }
 
   // A FIFO or device must not block the open; O_NONBLOCK means nothing for
@@ -121,12 +140,12 @@ IniCache::Lookup IniCache::get(std::string_view path) {
     forget();
     return result;
   }
+  Entry entry{path_, stamp_of(st), now, !older(st.st_mtim, now), result.file};
   if (cached != entries_.end()) {
-    cached->stamp = stamp_of(st);
-    cached->file = result.file;
-    std::rotate(entries_.begin(), cached, cached + 1);
+    *cached = std::move(entry);
+    use_cached();
   } else {
-    entries_.insert(entries_.begin(), Entry{path_, stamp_of(st), result.file});
+    entries_.insert(entries_.begin(), std::move(entry));
     if (entries_.size() > kMaxEntries) {
       entries_.pop_back();
     }

@@ -1,7 +1,13 @@
-// Parsed INI files by path. Every lookup stats the file and parses it again
-// only when its size, modification time or identity (device and inode) has
-// changed, so each answer is for the file as it is on disk while a lookup
-// costs no parse.
+// Parsed INI files by path. A file is parsed again only when its size,
+// modification time or identity (device and inode) has changed, so a lookup
+// costs no parse while it answers for the file as it is on disk.
+//
+// A system call costs more than the rest of a lookup, so the file is stat'ed
+// at most once per tick of the coarse real-time clock (4 ms on this kernel):
+// a lookup sees every change made before the clock's last tick. A file whose
+// modification time is not older than the tick in which it was read may
+// change again without a new time, as timestamps come from that same clock;
+// such a file is read afresh at every check until its time is older.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <time.h>
 #include <vector>
 
 #include "catalogue/ini_file.hpp"
@@ -25,6 +32,16 @@ class IniCache {
     std::string problem;
   };
 
+  // What tells one version of a file from another.
+  struct Stamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t mtime_seconds = 0;
+    std::int64_t mtime_nanoseconds = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+
   // The cache that read_ini_value uses.
   static IniCache& shared();
 
@@ -34,17 +51,11 @@ class IniCache {
   std::uint64_t parse_count() const;
 
  private:
-  struct Stamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t mtime_seconds = 0;
-    std::int64_t mtime_nanoseconds = 0;
-    bool operator==(const Stamp&) const = default;
-  };
   struct Entry {
     std::string path;
     Stamp stamp;
+    timespec checked{};  // the clock's reading when the stamp was taken
+    bool racy = false;
     std::shared_ptr<const IniFile> file;
   };
 

@@ -43,10 +43,9 @@ std::uint64_t mix(std::uint64_t h) {
   return h;
 }
 
-// FNV-1a over the case-folded name, seeded so that the same key name in
-// different sections lands in different slots.
-std::uint32_t hash_name(std::string_view name, std::uint64_t seed) {
-  std::uint64_t h = 0xcbf29ce484222325ULL ^ mix(seed);
+// FNV-1a over the case-folded name.
+std::uint32_t hash_name(std::string_view name) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
   const auto* p = reinterpret_cast<const unsigned char*>(name.data());
   const std::size_t n = name.size();
   for (std::size_t i = 0; i < n; ++i) {
@@ -180,7 +179,11 @@ void insert_slot(std::vector<std::uint64_t>& slots, std::size_t count,
   slots[i] = (std::uint64_t{hash} << 32) | (std::uint64_t{index} + 1);
 }
 
-constexpr std::uint64_t kSectionSeed = ~std::uint64_t{0};
+// The same key name in different sections lands in different slots.
+std::uint32_t key_slot_hash(std::uint32_t name_hash, std::uint32_t section) {
+  return static_cast<std::uint32_t>(
+      mix((std::uint64_t{section} << 32) | name_hash) >> 32);
+}
 
 }  // namespace
 
@@ -242,48 +245,72 @@ void IniFile::parse_line(std::string_view line, std::int64_t& section) {
 }
 
 std::int64_t IniFile::add_section(std::string_view name) {
-  const std::uint32_t hash = hash_name(name, kSectionSeed);
-  if (find_section(name, hash)) {
+  if (find_section(name)) {
     return -1;
   }
   const auto index = static_cast<std::uint32_t>(sections_.size());
-  insert_slot(section_slots_, sections_.size(), hash, index);
-  sections_.push_back(span(name));
+  insert_slot(section_slots_, sections_.size(), hash_name(name), index);
+  sections_.push_back(Section{span(name), static_cast<std::uint32_t>(keys_.size()), 0});
   return index;
 }
 
 void IniFile::add_key(std::uint32_t section, std::string_view name,
                       std::string_view value) {
-  const std::uint32_t hash = hash_name(name, section);
-  const auto same = [&](std::uint32_t index) {
-    return keys_[index].section == section &&
-           names_equal(view(keys_[index].name), name);
-  };
-  if (probe(key_slots_, hash, same)) {
+  const std::uint32_t hash = hash_name(name);
+  if (find_key(section, name, hash)) {
     return;
   }
   const auto index = static_cast<std::uint32_t>(keys_.size());
-  insert_slot(key_slots_, keys_.size(), hash, index);
-  keys_.push_back(Key{section, span(name), span(value)});
+  keys_.push_back(Key{span(name), span(value), hash});
+  Section& s = sections_[section];
+  ++s.key_count;
+  if (s.key_count == kScannedKeys + 1) {
+    for (std::uint32_t key = s.first_key; key <= index; ++key) {
+      index_key(section, key);
+    }
+  } else if (s.key_count > kScannedKeys + 1) {
+    index_key(section, index);
+  }
 }
 
-std::optional<std::uint32_t> IniFile::find_section(std::string_view name,
-                                                   std::uint32_t hash) const {
-  return probe(section_slots_, hash, [&](std::uint32_t index) {
-    return names_equal(view(sections_[index]), name);
+void IniFile::index_key(std::uint32_t section, std::uint32_t key) {
+  insert_slot(key_slots_, indexed_keys_, key_slot_hash(keys_[key].hash, section), key);
+  ++indexed_keys_;
+}
+
+std::optional<std::uint32_t> IniFile::find_section(std::string_view name) const {
+  return probe(section_slots_, hash_name(name), [&](std::uint32_t index) {
+    return names_equal(view(sections_[index].name), name);
+  });
+}
+
+std::optional<std::uint32_t> IniFile::find_key(std::uint32_t section,
+                                               std::string_view name,
+                                               std::uint32_t hash) const {
+  const Section& s = sections_[section];
+  const auto matches = [&](std::uint32_t key) {
+    return keys_[key].hash == hash && names_equal(view(keys_[key].name), name);
+  };
+  if (s.key_count <= kScannedKeys) {
+    for (std::uint32_t key = s.first_key; key < s.first_key + s.key_count; ++key) {
+      if (matches(key)) {
+        return key;
+      }
+    }
+    return std::nullopt;
+  }
+  return probe(key_slots_, key_slot_hash(hash, section), [&](std::uint32_t key) {
+    return key >= s.first_key && key - s.first_key < s.key_count && matches(key);
   });
 }
 
 std::optional<std::string_view> IniFile::find(std::string_view section,
                                               std::string_view key) const {
-  const auto id = find_section(section, hash_name(section, kSectionSeed));
+  const auto id = find_section(section);
   if (!id) {
     return std::nullopt;
   }
-  const auto index =
-      probe(key_slots_, hash_name(key, *id), [&](std::uint32_t i) {
-        return keys_[i].section == *id && names_equal(view(keys_[i].name), key);
-      });
+  const auto index = find_key(*id, key, hash_name(key));
   if (!index) {
     return std::nullopt;
   }
@@ -291,11 +318,11 @@ std::optional<std::string_view> IniFile::find(std::string_view section,
 }
 
 bool IniFile::has_section(std::string_view section) const {
-  return find_section(section, hash_name(section, kSectionSeed)).has_value();
+  return find_section(section).has_value();
 }
 
 std::string_view IniFile::section_name(std::size_t index) const {
-  return view(sections_[index]);
+  return view(sections_[index].name);
 }
 
 std::string_view IniFile::view(Span span) const {

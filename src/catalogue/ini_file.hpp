@@ -61,30 +61,45 @@ class IniFile {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
   };
+  // The keys of a section's first appearance follow one another in keys_.
+  struct Section {
+    Span name;
+    std::uint32_t first_key = 0;
+    std::uint32_t key_count = 0;
+  };
   struct Key {
-    std::uint32_t section = 0;
     Span name;
     Span value;
+    std::uint32_t hash = 0;  // of the case-folded name
   };
-  // Open addressing with linear probing; a slot holds the name's hash in the
-  // high half and the entry's index + 1 in the low half, 0 when free.
+  // Open addressing with linear probing; a slot holds the hash in the high
+  // half and the entry's index + 1 in the low half, 0 when free.
   using Slots = std::vector<std::uint64_t>;
+
+  // Sections with at most this many keys are searched key by key, which
+  // keeps a template's lookups within a few cache lines; larger ones have
+  // their keys in key_slots_.
+  static constexpr std::uint32_t kScannedKeys = 8;
 
   void parse();
   void parse_line(std::string_view line, std::int64_t& section);
   std::int64_t add_section(std::string_view name);
   void add_key(std::uint32_t section, std::string_view name,
                std::string_view value);
-  std::optional<std::uint32_t> find_section(std::string_view name,
-                                            std::uint32_t hash) const;
+  void index_key(std::uint32_t section, std::uint32_t key);
+  std::optional<std::uint32_t> find_section(std::string_view name) const;
+  std::optional<std::uint32_t> find_key(std::uint32_t section,
+                                        std::string_view name,
+                                        std::uint32_t hash) const;
   std::string_view view(Span span) const;
   Span span(std::string_view part) const;
 
   std::string bytes_;
-  std::vector<Span> sections_;
+  std::vector<Section> sections_;
   Slots section_slots_;
   std::vector<Key> keys_;
   Slots key_slots_;
+  std::size_t indexed_keys_ = 0;
 };
 
 }  // namespace miaoyu::catalogue

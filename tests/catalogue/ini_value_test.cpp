@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,6 +60,17 @@ void set_mtime(const std::string& path, timespec when) {
 
 constexpr timespec kFirstTime{1700000000, 500};
 
+// The cache looks at a file at most once per tick of the coarse clock.
+void wait_for_clock_tick() {
+  timespec start{}, now{};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &start);
+  do {
+    const timespec pause{0, 200000};
+    ::nanosleep(&pause, nullptr);
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  } while (now.tv_sec == start.tv_sec && now.tv_nsec == start.tv_nsec);
+}
+
 // Each change leaves the file's other stamps as they were, so only the
 // change named can make the cache notice it.
 struct Change {
@@ -81,6 +93,7 @@ TEST_P(IniCacheChange, LookupAnswersForTheFileOnDisk) {
   EXPECT_EQ(IniCache::shared().parse_count(), parses) << "an unchanged file is parsed again";
 
   GetParam().apply(folder, path);
+  wait_for_clock_tick();
   EXPECT_EQ(read_ini_value(path, "1", "name"), GetParam().expected) << GetParam().what;
 }
 
@@ -110,6 +123,25 @@ INSTANTIATE_TEST_SUITE_P(
         Change{"removed",
                [](const TempFolder&, const std::string& path) { ASSERT_EQ(std::remove(path.c_str()), 0); },
                ""}));
+
+// Timestamps come from the coarse clock, so a file changed twice within one
+// tick keeps its time; a file whose time is not older than its reading is
+// therefore read again, here one whose time lies ahead.
+TEST(IniCacheTest, FileWithTimeNotOlderThanItsReadingIsReadAgain) {
+  const TempFolder folder;
+  const std::string path = folder.file("pz.ini");
+  timespec ahead{};
+  ::clock_gettime(CLOCK_REALTIME, &ahead);
+  ahead.tv_sec += 3600;
+  write_bytes(path, "[1]\nname=old\n");
+  set_mtime(path, ahead);
+  ASSERT_EQ(read_ini_value(path, "1", "name"), "old");
+
+  write_bytes(path, "[1]\nname=new\n");
+  set_mtime(path, ahead);
+  wait_for_clock_tick();
+  EXPECT_EQ(read_ini_value(path, "1", "name"), "new");
+}
 
 }  // namespace
 }  // namespace miaoyu::catalogue
