@@ -1,5 +1,7 @@
 #include "catalogue/ini_file.hpp"
 
+#include <algorithm>
+
 #include "catalogue/gbk.hpp"
 
 namespace miaoyu::catalogue {
@@ -108,11 +110,11 @@ std::string_view clean_value(std::string_view value) {
 std::string utf16le_to_gbk(std::string_view data) {
   std::string gbk;
   gbk.reserve(data.size());
-  std::u32string piece;
-  constexpr std::size_t kPiece = 1 << 16;
-  piece.reserve(kPiece);
   const auto* p = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t units = data.size() / 2;
+  constexpr std::size_t kPiece = 1 << 16;
+  std::u32string piece;
+  piece.reserve(std::min(kPiece, units));
   auto unit = [p](std::size_t i) -> char32_t {
     return static_cast<char32_t>(p[2 * i] | (p[2 * i + 1] << 8));
   };
@@ -137,12 +139,8 @@ std::string utf16le_to_gbk(std::string_view data) {
 }
 
 template <typename Matches>
-std::optional<std::uint32_t> probe(const std::vector<std::uint64_t>& slots,
+std::optional<std::uint32_t> probe(const std::uint64_t* slots, std::size_t mask,
                                    std::uint32_t hash, Matches matches) {
-  if (slots.empty()) {
-    return std::nullopt;
-  }
-  const std::size_t mask = slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const std::uint64_t slot = slots[i];
     if (slot == 0) {
@@ -155,6 +153,16 @@ std::optional<std::uint32_t> probe(const std::vector<std::uint64_t>& slots,
   }
 }
 
+template <typename Matches>
+std::optional<std::uint32_t> probe(const std::vector<std::uint64_t>& slots,
+                                   std::uint32_t hash, Matches matches) {
+  if (slots.empty()) {
+    return std::nullopt;
+  }
+  return probe(slots.data(), slots.size() - 1, hash, matches);
+}
+
+// Keeps at most half of the slots in use.
 void insert_slot(std::vector<std::uint64_t>& slots, std::size_t count,
                  std::uint32_t hash, std::uint32_t index) {
   if ((count + 1) * 2 > slots.size()) {
@@ -179,10 +187,19 @@ void insert_slot(std::vector<std::uint64_t>& slots, std::size_t count,
   slots[i] = (std::uint64_t{hash} << 32) | (std::uint64_t{index} + 1);
 }
 
-// The same key name in different sections lands in different slots.
-std::uint32_t key_slot_hash(std::uint32_t name_hash, std::uint32_t section) {
-  return static_cast<std::uint32_t>(
-      mix((std::uint64_t{section} << 32) | name_hash) >> 32);
+// The number a name writes in decimal without sign or leading zeros.
+std::optional<std::uint32_t> decimal_number(std::string_view name) {
+  if (name.empty() || name.size() > 9 || (name.front() == '0' && name.size() > 1)) {
+    return std::nullopt;
+  }
+  std::uint32_t number = 0;
+  for (const char c : name) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    number = number * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return number;
 }
 
 }  // namespace
@@ -203,33 +220,31 @@ IniFile::IniFile(std::string bytes) : bytes_(std::move(bytes)) {
 void IniFile::parse() {
   const char* data = bytes_.data();
   const std::size_t size = bytes_.size();
-  std::int64_t section = -1;
   std::size_t pos = 0;
   while (pos < size) {
     std::size_t end = pos;
     while (end < size && data[end] != '\n' && data[end] != '\r') {
       ++end;
     }
-    parse_line(std::string_view(data + pos, end - pos), section);
+    parse_line(std::string_view(data + pos, end - pos));
     const bool crlf = end + 1 < size && data[end] == '\r' && data[end + 1] == '\n';
     pos = end + (crlf ? 2 : 1);
   }
+  close_section();
 }
 
-// section is the index of the section the line belongs to, or -1 while the
-// lines cannot be found by a lookup (before the first section, or in a later
-// section of an already seen name).
-void IniFile::parse_line(std::string_view line, std::int64_t& section) {
+void IniFile::parse_line(std::string_view line) {
   line = trim_front(line);
   if (line.empty() || line.front() == ';') {
     return;
   }
   if (line.front() == '[') {
     const std::string_view rest = line.substr(1);
-    section = add_section(trim(rest.substr(0, find_close_bracket(rest))));
+    close_section();
+    add_section(trim(rest.substr(0, find_close_bracket(rest))));
     return;
   }
-  if (section < 0) {
+  if (open_ < 0) {
     return;
   }
   const std::size_t equals = line.find('=');
@@ -240,68 +255,94 @@ void IniFile::parse_line(std::string_view line, std::int64_t& section) {
   if (name.empty()) {
     return;
   }
-  add_key(static_cast<std::uint32_t>(section), name,
-          clean_value(line.substr(equals + 1)));
+  add_key(name, clean_value(line.substr(equals + 1)));
 }
 
-std::int64_t IniFile::add_section(std::string_view name) {
+// The table of numbers covers no more than twice the sections so far, so its
+// memory stays bounded by the file's size; a name is in exactly one of the
+// table and section_slots_.
+void IniFile::add_section(std::string_view name) {
   if (find_section(name)) {
-    return -1;
+    open_ = -1;
+    return;
   }
   const auto index = static_cast<std::uint32_t>(sections_.size());
-  insert_slot(section_slots_, sections_.size(), hash_name(name), index);
-  sections_.push_back(Section{span(name), static_cast<std::uint32_t>(keys_.size()), 0});
-  return index;
+  const std::size_t limit = 2 * (sections_.size() + 1) + 1024;
+  const auto number = decimal_number(name);
+  if (number && *number < limit) {
+    if (*number >= numbered_.size()) {
+      numbered_.resize(std::max<std::size_t>(*number + 1, std::min(limit, 2 * numbered_.size())));
+    }
+    numbered_[*number] = index + 1;
+  } else {
+    insert_slot(section_slots_, hashed_sections_++, hash_name(name), index);
+  }
+  sections_.push_back(Section{span(name), static_cast<std::uint32_t>(keys_.size()), 0, 0});
+  open_ = index;
 }
 
-void IniFile::add_key(std::uint32_t section, std::string_view name,
-                      std::string_view value) {
+void IniFile::close_section() {
+  if (open_ >= 0 && !open_slots_.empty()) {
+    sections_[static_cast<std::size_t>(open_)].table =
+        static_cast<std::uint32_t>(key_tables_.size());
+    key_tables_.push_back(std::move(open_slots_));
+    open_slots_ = Slots();
+  }
+}
+
+void IniFile::add_key(std::string_view name, std::string_view value) {
+  Section& s = sections_[static_cast<std::size_t>(open_)];
   const std::uint32_t hash = hash_name(name);
-  if (find_key(section, name, hash)) {
+  const auto same = [&](std::uint32_t key) {
+    return keys_[key].hash == hash && names_equal(view(keys_[key].name), name);
+  };
+  if (s.key_count <= kScannedKeys) {
+    for (std::uint32_t key = s.first_key; key < s.first_key + s.key_count; ++key) {
+      if (same(key)) {
+        return;
+      }
+    }
+  } else if (probe(open_slots_, hash, same)) {
     return;
   }
   const auto index = static_cast<std::uint32_t>(keys_.size());
   keys_.push_back(Key{span(name), span(value), hash});
-  Section& s = sections_[section];
   ++s.key_count;
   if (s.key_count == kScannedKeys + 1) {
     for (std::uint32_t key = s.first_key; key <= index; ++key) {
-      index_key(section, key);
+      insert_slot(open_slots_, key - s.first_key, keys_[key].hash, key);
     }
   } else if (s.key_count > kScannedKeys + 1) {
-    index_key(section, index);
+    insert_slot(open_slots_, s.key_count - 1, hash, index);
   }
 }
 
-void IniFile::index_key(std::uint32_t section, std::uint32_t key) {
-  insert_slot(key_slots_, indexed_keys_, key_slot_hash(keys_[key].hash, section), key);
-  ++indexed_keys_;
-}
-
 std::optional<std::uint32_t> IniFile::find_section(std::string_view name) const {
+  if (const auto number = decimal_number(name);
+      number && *number < numbered_.size() && numbered_[*number] != 0) {
+    return numbered_[*number] - 1;
+  }
   return probe(section_slots_, hash_name(name), [&](std::uint32_t index) {
     return names_equal(view(sections_[index].name), name);
   });
 }
 
-std::optional<std::uint32_t> IniFile::find_key(std::uint32_t section,
+std::optional<std::uint32_t> IniFile::find_key(const Section& section,
                                                std::string_view name,
                                                std::uint32_t hash) const {
-  const Section& s = sections_[section];
-  const auto matches = [&](std::uint32_t key) {
+  const auto same = [&](std::uint32_t key) {
     return keys_[key].hash == hash && names_equal(view(keys_[key].name), name);
   };
-  if (s.key_count <= kScannedKeys) {
-    for (std::uint32_t key = s.first_key; key < s.first_key + s.key_count; ++key) {
-      if (matches(key)) {
+  if (section.key_count <= kScannedKeys) {
+    for (std::uint32_t key = section.first_key;
+         key < section.first_key + section.key_count; ++key) {
+      if (same(key)) {
         return key;
       }
     }
     return std::nullopt;
   }
-  return probe(key_slots_, key_slot_hash(hash, section), [&](std::uint32_t key) {
-    return key >= s.first_key && key - s.first_key < s.key_count && matches(key);
-  });
+  return probe(key_tables_[section.table], hash, same);
 }
 
 std::optional<std::string_view> IniFile::find(std::string_view section,
@@ -310,7 +351,7 @@ std::optional<std::string_view> IniFile::find(std::string_view section,
   if (!id) {
     return std::nullopt;
   }
-  const auto index = find_key(*id, key, hash_name(key));
+  const auto index = find_key(sections_[*id], key, hash_name(key));
   if (!index) {
     return std::nullopt;
   }

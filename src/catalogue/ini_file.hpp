@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/chunked_array.hpp"
+
 namespace miaoyu::catalogue {
 
 // The Windows reader's 10240-byte buffer less its terminating zero byte.
@@ -62,10 +64,13 @@ class IniFile {
     std::uint32_t length = 0;
   };
   // The keys of a section's first appearance follow one another in keys_.
+  // A section of more than kScannedKeys keys has its own hash table,
+  // key_tables_[table].
   struct Section {
     Span name;
     std::uint32_t first_key = 0;
     std::uint32_t key_count = 0;
+    std::uint32_t table = 0;
   };
   struct Key {
     Span name;
@@ -76,30 +81,39 @@ class IniFile {
   // half and the entry's index + 1 in the low half, 0 when free.
   using Slots = std::vector<std::uint64_t>;
 
-  // Sections with at most this many keys are searched key by key, which
-  // keeps a template's lookups within a few cache lines; larger ones have
-  // their keys in key_slots_.
+  // Smaller sections are searched key by key, which keeps a template's
+  // lookups within a few cache lines.
   static constexpr std::uint32_t kScannedKeys = 8;
 
   void parse();
-  void parse_line(std::string_view line, std::int64_t& section);
-  std::int64_t add_section(std::string_view name);
-  void add_key(std::uint32_t section, std::string_view name,
-               std::string_view value);
-  void index_key(std::uint32_t section, std::uint32_t key);
+  void parse_line(std::string_view line);
+  void add_section(std::string_view name);
+  void close_section();
+  void add_key(std::string_view name, std::string_view value);
   std::optional<std::uint32_t> find_section(std::string_view name) const;
-  std::optional<std::uint32_t> find_key(std::uint32_t section,
+  std::optional<std::uint32_t> find_key(const Section& section,
                                         std::string_view name,
                                         std::uint32_t hash) const;
   std::string_view view(Span span) const;
   Span span(std::string_view part) const;
 
   std::string bytes_;
-  std::vector<Section> sections_;
+  ChunkedArray<Section> sections_;
+  // Sections named by a small decimal number without leading zeros, as the
+  // catalogue's are, by that number (index + 1, 0 for none), so that a
+  // catalogue's sections are met one after another in memory. Other
+  // sections are in section_slots_.
+  std::vector<std::uint32_t> numbered_;
   Slots section_slots_;
-  std::vector<Key> keys_;
-  Slots key_slots_;
-  std::size_t indexed_keys_ = 0;
+  std::size_t hashed_sections_ = 0;
+  ChunkedArray<Key> keys_;
+  std::vector<Slots> key_tables_;
+
+  // While parsing: the section whose keys the lines give (-1 for none:
+  // before the first section or in a later section of a known name), and
+  // its hash table once it has more than kScannedKeys keys.
+  std::int64_t open_ = -1;
+  Slots open_slots_;
 };
 
 }  // namespace miaoyu::catalogue

@@ -4,10 +4,10 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "catalogue/template_list.hpp"
 
@@ -33,7 +33,8 @@ class MemoryTemplateList final : public TemplateList {
  private:
   bool contains(int row) const { return row >= 0 && row < row_count(); }
 
-  std::vector<std::array<Text, kColumnCount>> rows_;
+  // A deque never moves its rows, however many are appended.
+  std::deque<std::array<Text, kColumnCount>> rows_;
   int selected_ = -1;
   int focused_ = -1;
   int focus_events_ = 0;

@@ -88,6 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"UTF-16LE unpaired surrogate becomes U+FFFD",
                    "\xFF\xFE[\0s\0]\0\n\0k\0=\0\x00\xDCv\0"s, "s", "k", "\x84\x31\xA4\x37v"},
         LookupCase{"UTF-16LE odd last byte dropped", "\xFF\xFE[\0s\0]\0\n\0k\0=\0v\0w"s, "s", "k", "v"},
+        LookupCase{"section 0", "[0]\nk=v\n", "0", "k", "v"},
+        LookupCase{"section 01 is not section 1", "[01]\nk=v\n", "1", "k", std::nullopt},
+        LookupCase{"section 1 is not section 01", "[1]\nk=v\n", "01", "k", std::nullopt},
+        LookupCase{"first of two numbered sections wins", "[1]\nk=a\n[ 1 ]\nk=b\n", "1", "k", "a"},
+        LookupCase{"a far section number", "[1]\n[999999999]\nk=v\n", "999999999", "k", "v"},
+        LookupCase{"a number beyond 32 bits", "[99999999999]\nk=v\n", "99999999999", "k", "v"},
         LookupCase{"nothing in an empty file", "", "s", "k", std::nullopt}));
 
 TEST(IniFileTest, ListsEachSectionOnceInFileOrder) {
@@ -113,6 +119,32 @@ TEST(IniFileTest, ManyKeysAndSectionsStayFindable) {
     }
   }
   EXPECT_EQ(file.find("sec1", "key50"), std::nullopt);
+}
+
+TEST(IniFileTest, FirstKeyWinsInLargeSections) {
+  std::string text = "[s]\n";
+  for (int k = 0; k < 40; ++k) text += "key" + std::to_string(k) + "=first\n";
+  for (int k = 0; k < 40; ++k) text += "KEY" + std::to_string(k) + "=second\n";
+  text += "[t]\nkey1=other\n";
+  const IniFile file(text);
+  for (int k = 0; k < 40; ++k) EXPECT_EQ(file.find("s", "key" + std::to_string(k)), "first") << k;
+  EXPECT_EQ(file.find("t", "key1"), "other");
+  EXPECT_EQ(file.find("t", "key2"), std::nullopt);
+}
+
+// Numbered sections are kept by number only while the numbers stay near the
+// count of sections; a number first met beyond that must still be found, and
+// still be known when it comes again.
+TEST(IniFileTest, NumberedSectionFirstMetFarAheadStaysFirst) {
+  std::string text = "[2000]\nk=first\n";
+  for (int n = 1; n <= 600; ++n) text += "[" + std::to_string(n) + "]\nk=" + std::to_string(n) + "\n";
+  text += "[2000]\nk=second\n[2001]\nk=later\n";
+  const IniFile file(text);
+  EXPECT_EQ(file.find("2000", "k"), "first");
+  EXPECT_EQ(file.find("2001", "k"), "later");
+  EXPECT_EQ(file.find("600", "k"), "600");
+  EXPECT_EQ(file.find("601", "k"), std::nullopt);
+  EXPECT_EQ(file.section_count(), 602u);
 }
 
 TEST(IniFileTest, FileBeyondTheSizeLimitReadsAsEmpty) {
