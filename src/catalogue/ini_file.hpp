@@ -59,23 +59,24 @@ class IniFile {
   std::string_view section_name(std::size_t index) const;
 
  private:
+  // Trivial types, so that ChunkedArray leaves memory untouched until used.
   struct Span {
-    std::uint32_t offset = 0;
-    std::uint32_t length = 0;
+    std::uint32_t offset;
+    std::uint32_t length;
   };
   // The keys of a section's first appearance follow one another in keys_.
   // A section of more than kScannedKeys keys has its own hash table,
   // key_tables_[table].
   struct Section {
     Span name;
-    std::uint32_t first_key = 0;
-    std::uint32_t key_count = 0;
-    std::uint32_t table = 0;
+    std::uint32_t first_key;
+    std::uint32_t key_count;
+    std::uint32_t table;
   };
   struct Key {
     Span name;
     Span value;
-    std::uint32_t hash = 0;  // of the case-folded name
+    std::uint32_t hash;  // of the case-folded name
   };
   // Open addressing with linear probing; a slot holds the hash in the high
   // half and the entry's index + 1 in the low half, 0 when free.
