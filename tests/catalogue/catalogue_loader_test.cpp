@@ -67,6 +67,8 @@ struct CatalogueCase {
   std::string stop_reason;
 };
 
+void PrintTo(const CatalogueCase& c, std::ostream* out) { *out << c.what; }
+
 class CatalogueLoad : public ::testing::TestWithParam<CatalogueCase> {};
 
 TEST_P(CatalogueLoad, FillsTheListAndEnds) {

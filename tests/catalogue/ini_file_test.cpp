@@ -18,6 +18,8 @@ struct LookupCase {
   std::optional<std::string> value;  // nullopt: the lookup finds nothing
 };
 
+void PrintTo(const LookupCase& c, std::ostream* out) { *out << c.rule; }
+
 class IniFileLookup : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(IniFileLookup, FindsWhatTheWindowsReaderWould) {

@@ -79,6 +79,8 @@ struct Change {
   std::string expected;
 };
 
+void PrintTo(const Change& c, std::ostream* out) { *out << c.what; }
+
 class IniCacheChange : public ::testing::TestWithParam<Change> {};
 
 TEST_P(IniCacheChange, LookupAnswersForTheFileOnDisk) {
