@@ -72,6 +72,14 @@ bool older(const timespec& a, const timespec& b) {
   return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
+// A file changed again within the clock tick of its last change may keep its
+// time. A time far ahead of the clock, though, was set on purpose, and any
+// write replaces it with the present time.
+bool racy(const timespec& mtime, const timespec& now) {
+  const timespec horizon{now.tv_sec + 1, now.tv_nsec};
+  return !older(mtime, now) && older(mtime, horizon);
+}
+
 IniCache::Stamp stamp_of(const struct stat& st) {
   return IniCache::Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
                          st.st_mtim.tv_nsec};
@@ -140,7 +148,7 @@ IniCache::Lookup IniCache::get(std::string_view path) {
     forget();
     return result;
   }
-  Entry entry{path_, stamp_of(st), now, !older(st.st_mtim, now), result.file};
+  Entry entry{path_, stamp_of(st), now, racy(st.st_mtim, now), result.file};
   if (cached != entries_.end()) {
     *cached = std::move(entry);
     use_cached();

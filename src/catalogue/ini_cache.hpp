@@ -4,10 +4,11 @@
 //
 // A system call costs more than the rest of a lookup, so the file is stat'ed
 // at most once per tick of the coarse real-time clock (4 ms on this kernel):
-// a lookup sees every change made before the clock's last tick. A file whose
-// modification time is not older than the tick in which it was read may
-// change again without a new time, as timestamps come from that same clock;
-// such a file is read afresh at every check until its time is older.
+// a lookup sees every change made before the clock's last tick. Timestamps
+// come from that same clock, so a file may change again within a tick
+// without a new time; a file whose time is not older than the tick in which
+// it was read (and not more than a second ahead of it) is therefore read
+// afresh at every check until its time is older.
 #pragma once
 
 #include <cstdint>
