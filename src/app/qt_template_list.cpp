@@ -17,8 +17,14 @@ QString to_qstring(std::string_view gbk) { return QString::fromStdString(gbk_to_
 QtTemplateList::QtTemplateList(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(kColumns);
   setHeaderLabels({to_qstring("\xD1\xA1\xD4\xF1\xCD\xC2\xB2\xDB\xCD\xBC\xC6\xAC"), {}, {}, {}, {}});  // 选择吐槽图片
+  // The four hidden cells are columns of no width, hidden as well so that no
+  // elision marks appear for them.
+  header()->setMinimumSectionSize(0);
   setColumnWidth(0, 200);
-  for (int column = 1; column < kColumns; ++column) setColumnWidth(column, 0);
+  for (int column = 1; column < kColumns; ++column) {
+    setColumnWidth(column, 0);
+    setColumnHidden(column, true);
+  }
   header()->setSectionsClickable(false);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
@@ -78,7 +84,7 @@ int QtTemplateList::selected_row() const {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return -1;
   int first = topLevelItemCount();
-  for (const QTreeWidgetItem* item : selected) first = std::min(first, indexOfTopLevelItem(item));
+  for (QTreeWidgetItem* item : selected) first = std::min(first, indexOfTopLevelItem(item));
   return first;
 }
 
