@@ -37,9 +37,9 @@ struct Layout {
   bool top_down = false;
   int bit_count = 0;
   std::uint32_t compression = kRgb;
-  bool core = false;             // OS/2 1.x: palette entries of 3 bytes
+  bool core = false;  // OS/2 1.x: palette entries of 3 bytes
   std::uint64_t palette_offset = 0;
-  std::uint64_t declared_colours = 0;  // palette entries the header declares
+  std::uint64_t declared_colours = 0;    // palette entries the header declares
   std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha
 };
 
@@ -113,7 +113,8 @@ std::optional<Layout> read_layout(std::string_view dib, bool icon) {
     layout.masks = {0xFF0000, 0xFF00, 0xFF, icon ? 0xFF000000u : 0};
   }
   if (layout.bit_count <= 8) {
-    layout.declared_colours = (layout.core || colours_used == 0) ? (std::uint64_t{1} << layout.bit_count) : colours_used;
+    layout.declared_colours =
+        (layout.core || colours_used == 0) ? (std::uint64_t{1} << layout.bit_count) : colours_used;
   } else {
     layout.declared_colours = layout.core ? 0 : colours_used;
   }
@@ -132,8 +133,8 @@ Palette read_palette(std::string_view dib, const Layout& layout, std::uint64_t p
   const std::uint64_t count = std::min({layout.declared_colours, room, std::uint64_t{256}});
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::size_t at = layout.palette_offset + i * entry_size;
-    palette[i] = kOpaqueBlack | (Pixel{byte_at(dib, at + 2)} << 16) | (Pixel{byte_at(dib, at + 1)} << 8) |
-                 byte_at(dib, at);
+    palette[i] =
+        kOpaqueBlack | (Pixel{byte_at(dib, at + 2)} << 16) | (Pixel{byte_at(dib, at + 1)} << 8) | byte_at(dib, at);
   }
   return palette;
 }
