@@ -33,7 +33,8 @@ std::string synthetic_bmp(int width, int height) {
   put32(file, 54 + stride * height);
   put32(file, 0);
   put32(file, 54);
-  for (std::uint32_t field : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) put32(file, field);
+  for (std::uint32_t field : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)})
+    put32(file, field);
   put32(file, 1 | (24 << 16));
   for (int i = 0; i < 6; ++i) put32(file, 0);
   for (int y = 0; y < height; ++y) {

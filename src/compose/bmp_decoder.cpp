@@ -37,9 +37,9 @@ struct Layout {
   bool top_down = false;
   int bit_count = 0;
   std::uint32_t compression = kRgb;
-  bool core = false;             // OS/2 1.x: palette entries of 3 bytes
+  bool core = false;  // OS/2 1.x: palette entries of 3 bytes
   std::uint64_t palette_offset = 0;
-  std::uint64_t declared_colours = 0;  // palette entries the header declares
+  std::uint64_t declared_colours = 0;    // palette entries the header declares
   std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha
 };
 
@@ -113,7 +113,8 @@ std::optional<Layout> read_layout(std::string_view dib, bool icon) {
     layout.masks = {0xFF0000, 0xFF00, 0xFF, icon ? 0xFF000000u : 0};
   }
   if (layout.bit_count <= 8) {
-    layout.declared_colours = (layout.core || colours_used == 0) ? (std::uint64_t{1} << layout.bit_count) : colours_used;
+    layout.declared_colours =
+        (layout.core || colours_used == 0) ? (std::uint64_t{1} << layout.bit_count) : colours_used;
   } else {
     layout.declared_colours = layout.core ? 0 : colours_used;
   }
@@ -132,8 +133,8 @@ Palette read_palette(std::string_view dib, const Layout& layout, std::uint64_t p
   const std::uint64_t count = std::min({layout.declared_colours, room, std::uint64_t{256}});
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::size_t at = layout.palette_offset + i * entry_size;
-    palette[i] = kOpaqueBlack | (Pixel{byte_at(dib, at + 2)} << 16) | (Pixel{byte_at(dib, at + 1)} << 8) |
-                 byte_at(dib, at);
+    palette[i] =
+        kOpaqueBlack | (Pixel{byte_at(dib, at + 2)} << 16) | (Pixel{byte_at(dib, at + 1)} << 8) | byte_at(dib, at);
   }
   return palette;
 }
@@ -205,17 +206,27 @@ void decode_row(const std::uint8_t* in, Pixel* out, int width, const Layout& lay
   }
 }
 
-bool decode_uncompressed(std::string_view dib, const Layout& layout, std::uint64_t pixel_offset, Raster& raster) {
-  const std::uint64_t stride = stride_of(layout.width, layout.bit_count);
+bool is_rle(const Layout& layout) { return layout.compression == kRle8 || layout.compression == kRle4; }
+
+// Whether the bytes from `pixel_offset` can hold the picture, checked before
+// its raster is allocated. Uncompressed rows must all be there (the last
+// one may leave out its padding).
+bool pixel_data_fits(std::string_view dib, const Layout& layout, std::uint64_t pixel_offset) {
+  const std::uint64_t available = dib.size() - pixel_offset;
+  const std::uint64_t pixels = static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height);
+  if (is_rle(layout)) return pixels <= kRleMaxPixelsPerByte * available;
   const std::uint64_t last_row = (static_cast<std::uint64_t>(layout.width) * layout.bit_count + 7) / 8;
-  if (pixel_offset + stride * (layout.height - 1) + last_row > dib.size()) return false;
+  return stride_of(layout.width, layout.bit_count) * (layout.height - 1) + last_row <= available;
+}
+
+void decode_uncompressed(std::string_view dib, const Layout& layout, std::uint64_t pixel_offset, Raster& raster) {
+  const std::uint64_t stride = stride_of(layout.width, layout.bit_count);
   const Palette palette = read_palette(dib, layout, pixel_offset);
   const MaskedPixels masked(layout.masks);
   const auto* base = reinterpret_cast<const std::uint8_t*>(dib.data()) + pixel_offset;
   for (std::int64_t r = 0; r < layout.height; ++r) {
     decode_row(base + r * stride, stored_row(raster, layout, r), raster.width(), layout, palette, masked);
   }
-  return true;
 }
 
 // RLE8 and RLE4. Pixels that the escapes skip (end of line, delta, end of
@@ -223,9 +234,7 @@ bool decode_uncompressed(std::string_view dib, const Layout& layout, std::uint64
 // it does on Windows. Data that ends before the end-of-bitmap escape is a
 // truncated file unless it has already closed the last row.
 bool decode_rle(std::string_view dib, const Layout& layout, std::uint64_t pixel_offset, Raster& raster) {
-  if (pixel_offset > dib.size()) return false;
   const std::string_view data = dib.substr(pixel_offset);
-  if (static_cast<std::uint64_t>(layout.width) * layout.height > kRleMaxPixelsPerByte * data.size()) return false;
   const Palette palette = read_palette(dib, layout, pixel_offset);
   const bool four = layout.compression == kRle4;
   raster.fill(0);
@@ -269,9 +278,7 @@ bool decode_rle(std::string_view dib, const Layout& layout, std::uint64_t pixel_
   return true;
 }
 
-bool has_alpha_channel(const Layout& layout) {
-  return layout.compression != kRle8 && layout.compression != kRle4 && layout.masks[3] != 0;
-}
+bool has_alpha_channel(const Layout& layout) { return !is_rle(layout) && layout.masks[3] != 0; }
 
 bool any_alpha(const Raster& raster) {
   return std::any_of(raster.data(), raster.data() + raster.pixel_count(), [](Pixel p) { return (p >> 24) != 0; });
@@ -295,10 +302,14 @@ std::optional<Dib> decode_dib(std::string_view dib, std::optional<std::uint64_t>
   const std::uint64_t entry_size = layout->core ? 3 : 4;
   const std::uint64_t offset = pixel_offset.value_or(layout->palette_offset + layout->declared_colours * entry_size);
   if (offset < layout->palette_offset || offset > dib.size()) return std::nullopt;
+  if (!pixel_data_fits(dib, *layout, offset)) return std::nullopt;
   auto raster = Raster::create(static_cast<int>(layout->width), static_cast<int>(layout->height));
   if (!raster) return std::nullopt;
-  const bool rle = layout->compression == kRle8 || layout->compression == kRle4;
-  if (!(rle ? decode_rle : decode_uncompressed)(dib, *layout, offset, *raster)) return std::nullopt;
+  if (is_rle(*layout)) {
+    if (!decode_rle(dib, *layout, offset, *raster)) return std::nullopt;
+  } else {
+    decode_uncompressed(dib, *layout, offset, *raster);
+  }
   return Dib{*layout, std::move(*raster), offset + stride_of(layout->width, layout->bit_count) * layout->height};
 }
 

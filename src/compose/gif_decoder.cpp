@@ -2,13 +2,13 @@
 // picture: an animation's later frames are never read. The picture has the
 // size of the logical screen; the first frame lies at its offset, clipped
 // to the screen, and the area it leaves uncovered is transparent.
+#include <gif_lib.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
-
-#include <gif_lib.h>
 
 #include "compose/picture_decoders.hpp"
 

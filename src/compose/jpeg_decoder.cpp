@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+// After <cstdio>: jpeglib.h uses size_t and FILE without including their headers.
 #include <jerror.h>
 #include <jpeglib.h>
 

@@ -1,9 +1,9 @@
 // PNG through libpng's simplified reading API, which handles every colour
 // type and depth, tRNS and gamma, into 8-bit straight BGRA. It keeps its
 // warnings and errors in the png_image instead of printing them.
-#include <cstdint>
-
 #include <png.h>
+
+#include <cstdint>
 
 #include "compose/picture_decoders.hpp"
 
@@ -17,7 +17,9 @@ namespace {
 // in the file.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
 
-std::uint64_t smallest_filtered_size(std::uint64_t width, std::uint64_t height) { return height * (1 + (width + 7) / 8); }
+std::uint64_t smallest_filtered_size(std::uint64_t width, std::uint64_t height) {
+  return height * (1 + (width + 7) / 8);
+}
 
 // libpng's simplified reading stops after the image data; a file is whole
 // only when its chunks run on to IEND.

@@ -2,9 +2,9 @@
 // premultiplied). Animated WebP files are not decoded by this call and fail.
 #ifdef MIAOYU_HAVE_WEBP
 
-#include <cstdint>
-
 #include <webp/decode.h>
+
+#include <cstdint>
 
 #include "compose/picture_decoders.hpp"
 

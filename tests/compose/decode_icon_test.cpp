@@ -40,7 +40,8 @@ struct IconCase {
 void PrintTo(const IconCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<IconCase> icon_cases() {
-  const std::string small_red = dib_entry(2, 2, 8, palette({kRed}), std::string(8, '\0'), mask_row({0, 0}) + mask_row({0, 0}));
+  const std::string small_red =
+      dib_entry(2, 2, 8, palette({kRed}), std::string(8, '\0'), mask_row({0, 0}) + mask_row({0, 0}));
   const std::string four_bit = dib_entry(3, 2, 4, palette({kBlack, kWhite}), std::string(8, '\x11'), kClearMask);
   return {
       {"PicksTheLargestEntry", icon_file(1, {small_red, dib_entry(3, 2, 32, "", kAlphaRows, kClearMask)}),

@@ -178,8 +178,8 @@ inline std::string pcx_vga_palette(const std::vector<std::pair<int, Pixel>>& col
   return block;
 }
 
-// An icon (type 1) or cursor (type 2, hot spot 1, 1) file; the directory's size and depth
-// fields are left 0, as the reader takes them from the entries.
+// An icon (type 1) or cursor (type 2, hot spot 1, 1) file; the directory's
+// size and depth fields are left 0, as the reader takes them from the entries.
 inline std::string icon_file(unsigned type, const std::vector<std::string>& entries) {
   Bytes b;
   b.u16(0).u16(type).u16(static_cast<unsigned>(entries.size()));
@@ -249,7 +249,8 @@ inline std::string hex(const Raster& raster) { return hex(pixels_of(raster), ras
 inline int channel_distance(Pixel a, Pixel b) {
   int distance = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    distance = std::max(distance, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+    const int difference = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    distance = std::max(distance, std::abs(difference));
   }
   return distance;
 }
