@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "compose/huge_pages.hpp"
+
 namespace miaoyu::compose {
 namespace {
 
@@ -23,7 +25,10 @@ std::string encode_bmp24(const Raster& raster) {
   const std::size_t stride = bmp_stride(width);
   const std::size_t image_size = stride * static_cast<std::size_t>(height);
 
-  std::string bytes(kHeaderSize + image_size, '\0');
+  std::string bytes;
+  bytes.reserve(kHeaderSize + image_size);
+  advise_huge_pages(bytes.data(), bytes.capacity());
+  bytes.resize(kHeaderSize + image_size);
   char* h = bytes.data();
   h[0] = 'B';
   h[1] = 'M';

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "compose/huge_pages.hpp"
+
 namespace miaoyu::compose {
 
 std::optional<Raster> Raster::create(int width, int height) {
@@ -13,6 +15,7 @@ std::optional<Raster> Raster::create(int width, int height) {
   // Left uninitialised: every user overwrites the whole raster, and clearing
   // a large picture first would cost a pass over it.
   raster.pixels_.reset(new Pixel[raster.pixel_count()]);
+  advise_huge_pages(raster.pixels_.get(), raster.pixel_count() * sizeof(Pixel));
   return raster;
 }
 
