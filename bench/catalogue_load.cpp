@@ -25,7 +25,7 @@ using miaoyu::catalogue::MemoryTemplateList;
 class Catalogues {
  public:
   Catalogues() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/miaoyu-bench-XXXXXX";
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/miaoyu-catalogue-bench-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     root_ = pattern;
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ini_file.hpp"
 #include "catalogue/memory_template_list.hpp"
 #include "catalogue/temp_folder.hpp"
 
@@ -178,6 +179,18 @@ TEST(CatalogueLoaderTest, MissingFileGivesAnEmptyListAndOneLine) {
   EXPECT_EQ(loaded.list.row_count(), 0);
   EXPECT_EQ(loaded.diagnostics, "miaoyu: cannot read the catalogue " + folder.file("pz.ini") +
                                     " (No such file or directory); the template list is empty\n");
+}
+
+TEST(CatalogueLoaderTest, FileBeyondTheSizeLimitIsNotReadAndSaysSo) {
+  const TempFolder folder;
+  write_bytes(folder.file("pz.ini"), section(1, templ(1)));
+  // Sparse, so the test needs no disk space for it.
+  std::filesystem::resize_file(folder.file("pz.ini"), kMaxIniFileSize + 1);
+  Loaded loaded;
+  load(folder, loaded);
+  EXPECT_EQ(loaded.list.row_count(), 0);
+  EXPECT_EQ(loaded.diagnostics, "miaoyu: cannot read the catalogue " + folder.file("pz.ini") + " (larger than " +
+                                    std::to_string(kMaxIniFileSize) + " bytes); the template list is empty\n");
 }
 
 TEST(CatalogueLoaderTest, LoadedRowsReadBackThroughTheListOperations) {
