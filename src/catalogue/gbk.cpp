@@ -167,6 +167,9 @@ std::string encode_gbk(std::u32string_view text) {
   std::string out;
   out.reserve(text.size() * 2);
   const auto& t = table();
+  // Opened at the first character GBK lacks, and kept for the rest of the text.
+  iconv_t four_byte = reinterpret_cast<iconv_t>(-1);
+  bool opened = false;
   for (const char32_t c : text) {
     if (c < 0x80) {
       out += static_cast<char>(c);
@@ -177,9 +180,13 @@ std::string encode_gbk(std::u32string_view text) {
       out += static_cast<char>(it->second & 0xFF);
     } else {
       // GB18030 four-byte form: reaches every code point GBK lacks.
-      iconv_t cd = iconv_open("GB18030", "UTF-32LE");
+      if (!opened) {
+        four_byte = iconv_open("GB18030", "UTF-32LE");
+        opened = true;
+      }
       bool done = false;
-      if (cd != reinterpret_cast<iconv_t>(-1)) {
+      if (four_byte != reinterpret_cast<iconv_t>(-1)) {
+        iconv(four_byte, nullptr, nullptr, nullptr, nullptr);
         const std::uint32_t code = (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF ? 0xFFFD : c;
         unsigned char in[4] = {static_cast<unsigned char>(code), static_cast<unsigned char>(code >> 8),
                                static_cast<unsigned char>(code >> 16), static_cast<unsigned char>(code >> 24)};
@@ -188,13 +195,13 @@ std::string encode_gbk(std::u32string_view text) {
         char* out_ptr = buffer;
         std::size_t in_left = 4;
         std::size_t out_left = sizeof buffer;
-        done = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1);
+        done = iconv(four_byte, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1);
         if (done) out.append(buffer, sizeof buffer - out_left);
-        iconv_close(cd);
       }
       if (!done) out += '?';
     }
   }
+  if (opened && four_byte != reinterpret_cast<iconv_t>(-1)) iconv_close(four_byte);
   return out;
 }
 
