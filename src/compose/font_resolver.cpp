@@ -58,13 +58,13 @@ bool is_outline(const FcPattern* font) {
 // The face a font pattern names; false when it names no file. Its weight
 // and slant are read from the face itself later: fontconfig's synthetic
 // rules rewrite them in a match.
-bool spec_of(const FcPattern* font, FaceSpec& spec) {
+bool source_of(const FcPattern* font, FaceSource& source) {
   FcChar8* file = nullptr;
   if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || file == nullptr) return false;
-  spec.file = reinterpret_cast<const char*>(file);
+  source.file = reinterpret_cast<const char*>(file);
   int index = 0;
   FcPatternGetInteger(font, FC_INDEX, 0, &index);
-  spec.index = index;
+  source.index = index;
   return true;
 }
 
@@ -78,14 +78,14 @@ bool has_family(const FcPattern* font, const char* family) {
 
 }  // namespace
 
-FontFamily::FontFamily(FaceSpec primary, std::vector<Fallback> fallbacks)
+FontFamily::FontFamily(FaceSource primary, std::vector<Fallback> fallbacks)
     : primary_(std::move(primary)), fallbacks_(std::move(fallbacks)) {}
 
 FontFamily::~FontFamily() {
   for (const Fallback& f : fallbacks_) FcCharSetDestroy(f.charset);
 }
 
-const FaceSpec* FontFamily::fallback_for(char32_t c) {
+const FaceSource* FontFamily::fallback_for(char32_t c) {
   auto [it, inserted] = chosen_.try_emplace(c, -1);
   if (inserted) {
     for (std::size_t i = 0; i < fallbacks_.size(); ++i) {
@@ -124,7 +124,7 @@ FontFamily* FontResolver::resolve(std::string_view gbk_name, bool bold, bool ita
   }
   if (candidates.empty()) candidates.push_back(gbk_to_utf8(name));
 
-  FaceSpec primary;
+  FaceSource primary;
   bool found = false;
   Pattern chosen_request;
   for (std::size_t i = 0; i < candidates.size() && !found; ++i) {
@@ -133,7 +133,7 @@ FontFamily* FontResolver::resolve(std::string_view gbk_name, bool bold, bool ita
     Pattern match{FcFontMatch(config_, p.get(), &result)};
     const bool last = i + 1 == candidates.size();
     if (match && (last || has_family(match.get(), candidates[i].c_str()))) {
-      found = spec_of(match.get(), primary);
+      found = source_of(match.get(), primary);
     }
     if (found || last) chosen_request = std::move(p);
   }
@@ -143,11 +143,11 @@ FontFamily* FontResolver::resolve(std::string_view gbk_name, bool bold, bool ita
   FontSet sorted{FcFontSort(config_, chosen_request.get(), FcTrue, nullptr, &result)};
   for (int i = 0; sorted && i < sorted->nfont; ++i) {
     const FcPattern* font = sorted->fonts[i];
-    FaceSpec spec;
+    FaceSource source;
     FcCharSet* charset = nullptr;
-    if (!is_outline(font) || !spec_of(font, spec)) continue;
+    if (!is_outline(font) || !source_of(font, source)) continue;
     if (FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch) continue;
-    fallbacks.push_back({std::move(spec), FcCharSetCopy(charset)});
+    fallbacks.push_back({std::move(source), FcCharSetCopy(charset)});
   }
   if (!found && !fallbacks.empty()) {
     primary = fallbacks.front().face;

@@ -16,11 +16,11 @@
 namespace miaoyu::compose {
 
 // A face in a font file.
-struct FaceSpec {
+struct FaceSource {
   std::string file;
   int index = 0;
 
-  bool operator==(const FaceSpec&) const = default;
+  bool operator==(const FaceSource&) const = default;
 };
 
 // One name, weight and slant resolved: the face itself and the ordered list
@@ -28,23 +28,23 @@ struct FaceSpec {
 class FontFamily {
  public:
   struct Fallback {
-    FaceSpec face;
+    FaceSource face;
     FcCharSet* charset;  // owned
   };
 
-  FontFamily(FaceSpec primary, std::vector<Fallback> fallbacks);
+  FontFamily(FaceSource primary, std::vector<Fallback> fallbacks);
   ~FontFamily();
   FontFamily(const FontFamily&) = delete;
   FontFamily& operator=(const FontFamily&) = delete;
 
-  const FaceSpec& primary() const { return primary_; }
+  const FaceSource& primary() const { return primary_; }
 
   // The first fallback face whose character map has `c`, or nullptr when no
   // font has it. Answers are kept, so each character costs one search.
-  const FaceSpec* fallback_for(char32_t c);
+  const FaceSource* fallback_for(char32_t c);
 
  private:
-  FaceSpec primary_;
+  FaceSource primary_;
   std::vector<Fallback> fallbacks_;
   std::unordered_map<char32_t, int> chosen_;  // index into fallbacks_, -1: none
 };

@@ -127,7 +127,7 @@ GlyphChoice TextRenderer::Impl::choose(ResolvedFont& f, char32_t c) {
   FaceId face = f.primary;
   unsigned glyph = faces.glyph_index(face, c);
   if (glyph == 0 && f.family != nullptr) {
-    if (const FaceSpec* other = f.family->fallback_for(c)) {
+    if (const FaceSource* other = f.family->fallback_for(c)) {
       const FaceId id = faces.open(other->file, other->index);
       if (const unsigned g = faces.glyph_index(id, c); g != 0) {
         face = id;
