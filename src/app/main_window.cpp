@@ -34,11 +34,11 @@ MainWindow::MainWindow(std::string program_folder, int dpi, compose::Colour cont
   template_list_ = new QtTemplateList(this);
   template_list_->setGeometry(8, 8, 208, 216);
 
-  preview_board_widget_ = new BoardWidget(preview_board_, this);
-  preview_board_widget_->setGeometry(220, 7, preview_board_.width(), preview_board_.height());
+  auto* preview_board_widget = new BoardWidget(preview_board_, this);
+  preview_board_widget->setGeometry(220, 7, preview_board_.width(), preview_board_.height());
 
-  work_board_widget_ = new BoardWidget(work_board_, this);
-  work_board_widget_->setGeometry(569, 0, work_board_.width(), work_board_.height());
+  auto* work_board_widget = new BoardWidget(work_board_, this);
+  work_board_widget->setGeometry(569, 0, work_board_.width(), work_board_.height());
 }
 
 void MainWindow::on_created() { catalogue::load_catalogue(*template_list_, program_folder_, std::cerr); }

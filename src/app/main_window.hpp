@@ -10,7 +10,6 @@
 namespace miaoyu::app {
 
 class QtTemplateList;
-class BoardWidget;
 
 class MainWindow final : public QWidget {
  public:
@@ -28,8 +27,6 @@ class MainWindow final : public QWidget {
   compose::Board work_board_;     // 画板1
   compose::Board preview_board_;  // 画板2
   QtTemplateList* template_list_;  // 超级列表框1
-  BoardWidget* work_board_widget_;
-  BoardWidget* preview_board_widget_;
 };
 
 }  // namespace miaoyu::app

@@ -51,9 +51,7 @@ void Board::resize(int width, int height) {
 
 void Board::set_background_colour(Colour colour) {
   background_ = colour;
-  screen_.reset();
-  if (persistent_) persistent_ = painted_background();
-  changed();
+  restart_from_background();
 }
 
 void Board::set_background_picture(std::string bytes) {
@@ -67,6 +65,10 @@ void Board::set_background_picture(std::string bytes) {
       picture_bytes_.clear();
     }
   }
+  restart_from_background();
+}
+
+void Board::restart_from_background() {
   screen_.reset();
   if (persistent_) persistent_ = painted_background();
   changed();

@@ -70,6 +70,8 @@ class Board {
   int area_height() const;
   Raster painted_background() const;
   void resize(int width, int height);
+  // After a change of the background: the screen and any drawing start afresh.
+  void restart_from_background();
   Raster& drawing_target();
   void changed();
 
