@@ -15,12 +15,12 @@
 #include <string>
 
 #include "catalogue/catalogue_loader.hpp"
-#include "catalogue/memory_template_list.hpp"
+#include "support/memory_template_list.hpp"
 
 namespace {
 
 using miaoyu::catalogue::load_catalogue;
-using miaoyu::catalogue::MemoryTemplateList;
+using miaoyu::support::MemoryTemplateList;
 
 class Catalogues {
  public:

@@ -27,11 +27,7 @@ int main(int argc, char** argv) {
   }
 
   board.clear();
-  FontValue caption;
-  caption.name = kHeiTi;
-  caption.size = 13;
-  caption.bold = true;
-  board.set_font(caption);
+  board.set_font(miaoyu::compose::caption_font());
   board.set_auto_redraw(true);
   const std::string lines[] = {miaoyu::utf8_to_gbk("当你以为今天是周五"), miaoyu::utf8_to_gbk("其实才周三"),
                                miaoyu::utf8_to_gbk("妙语画坊 2026")};

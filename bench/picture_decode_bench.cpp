@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "compose/picture_decoder.hpp"
+#include "compose/decode/picture_decoder.hpp"
 
 namespace {
 

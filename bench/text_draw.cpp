@@ -4,23 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include "catalogue/gbk.hpp"
-#include "compose/font_value.hpp"
-#include "compose/raster.hpp"
-#include "compose/text_renderer.hpp"
+#include "compose/text/font_value.hpp"
+#include "compose/raster/raster.hpp"
+#include "compose/text/text_renderer.hpp"
 
 namespace {
 
+using miaoyu::compose::caption_font;
 using miaoyu::compose::FontValue;
 using miaoyu::compose::Raster;
 using miaoyu::compose::TextRenderer;
-
-FontValue caption_font() {
-  FontValue f;
-  f.name = miaoyu::compose::kHeiTi;
-  f.size = 13;
-  f.bold = true;
-  return f;
-}
 
 const std::string& line() {
   static const std::string text = miaoyu::utf8_to_gbk("妙语画坊把图片配上文字了");

@@ -10,24 +10,10 @@
 #include <cstring>
 #include <utility>
 
+#include "catalogue/file_descriptor.hpp"
+
 namespace miaoyu::catalogue {
 namespace {
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 std::string too_large() {
   return "larger than " + std::to_string(kMaxIniFileSize) + " bytes";
@@ -130,7 +116,7 @@ IniCache::Lookup IniCache::get(std::string_view path) {
 
   // A FIFO or device must not block the open; O_NONBLOCK means nothing for
   // the regular files that are read.
-  const Descriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  const FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   Lookup result;
   std::string bytes;
   if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "compose/huge_pages.hpp"
+#include "compose/raster/huge_pages.hpp"
 
 namespace miaoyu::compose {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "compose/raster.hpp"
+#include "compose/raster/raster.hpp"
 
 namespace miaoyu::compose {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "compose/bmp_capture.hpp"
-#include "compose/picture_decoder.hpp"
-#include "compose/text_renderer.hpp"
+#include "compose/decode/picture_decoder.hpp"
+#include "compose/text/text_renderer.hpp"
 
 namespace miaoyu::compose {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "compose/font_value.hpp"
+#include "compose/text/font_value.hpp"
 #include "compose/picture_layout.hpp"
-#include "compose/raster.hpp"
+#include "compose/raster/raster.hpp"
 
 namespace miaoyu::compose {
 

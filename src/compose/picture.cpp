@@ -1,6 +1,6 @@
 #include "compose/picture.hpp"
 
-#include "compose/picture_decoder.hpp"
+#include "compose/decode/picture_decoder.hpp"
 #include "compose/read_file.hpp"
 
 namespace miaoyu::compose {

@@ -1,7 +1,7 @@
 // How a board lays its background picture out over its drawing area.
 #pragma once
 
-#include "compose/raster.hpp"
+#include "compose/raster/raster.hpp"
 
 namespace miaoyu::compose {
 

@@ -7,12 +7,15 @@
 
 #include <cerrno>
 
+#include "catalogue/file_descriptor.hpp"
+
 namespace miaoyu::compose {
 
 std::string read_file(const std::string& native_path) {
   if (native_path.empty()) return {};
-  const int fd = ::open(native_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return {};
+  const FileDescriptor file(::open(native_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!file.valid()) return {};
+  const int fd = file.get();
   std::string bytes;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) == 0) {
@@ -33,7 +36,6 @@ std::string read_file(const std::string& native_path) {
     }
     bytes.resize(got);
   }
-  ::close(fd);
   return bytes;
 }
 

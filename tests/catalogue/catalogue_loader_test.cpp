@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "catalogue/ini_file.hpp"
-#include "catalogue/memory_template_list.hpp"
-#include "catalogue/temp_folder.hpp"
+#include "support/memory_template_list.hpp"
+#include "support/temp_folder.hpp"
 
 namespace miaoyu::catalogue {
 namespace {
 
 using namespace std::string_literals;
-using testing::TempFolder;
-using testing::write_bytes;
+using support::TempFolder;
+using support::write_bytes;
+using support::MemoryTemplateList;
 using Row = std::array<std::string, TemplateList::kColumnCount>;
 
 const std::string kEnd = "\xBD\xE1\xCA\xF8";  // 结束

@@ -9,14 +9,14 @@
 #include <functional>
 
 #include "catalogue/ini_cache.hpp"
-#include "catalogue/temp_folder.hpp"
+#include "support/temp_folder.hpp"
 
 namespace miaoyu::catalogue {
 namespace {
 
 using namespace std::string_literals;
-using testing::TempFolder;
-using testing::write_bytes;
+using support::TempFolder;
+using support::write_bytes;
 
 TEST(ReadIniValueTest, TrimsTheLookupArgumentsAsTheCatalogueReaderDoes) {
   const TempFolder folder;
