@@ -67,8 +67,8 @@ bool racy(const timespec& mtime, const timespec& now) {
 }
 
 IniCache::Stamp stamp_of(const struct stat& st) {
-  return IniCache::Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
-                         st.st_mtim.tv_nsec};
+  return IniCache::Stamp{st.st_dev,         st.st_ino,          st.st_size,        st.st_mtim.tv_sec,
+                         st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
 }
 
 }  // namespace

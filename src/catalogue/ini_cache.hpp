@@ -1,6 +1,8 @@
 // Parsed INI files by path. A file is parsed again only when its size,
-// modification time or identity (device and inode) has changed, so a lookup
-// costs no parse while it answers for the file as it is on disk.
+// modification or change time, or identity (device and inode) has changed:
+// the change time also catches a rewrite that restored the modification time
+// (cp -p, touch -r). So a lookup costs no parse while it answers for the
+// file as it is on disk.
 //
 // A system call costs more than the rest of a lookup, so the file is stat'ed
 // at most once per tick of the coarse real-time clock (4 ms on this kernel):
@@ -40,6 +42,8 @@ class IniCache {
     off_t size = 0;
     std::int64_t mtime_seconds = 0;
     std::int64_t mtime_nanoseconds = 0;
+    std::int64_t ctime_seconds = 0;
+    std::int64_t ctime_nanoseconds = 0;
     bool operator==(const Stamp&) const = default;
   };
 

@@ -108,6 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
                  set_mtime(path, {kFirstTime.tv_sec, kFirstTime.tv_nsec + 1});
                },
                "new"},
+        Change{"same size, mtime restored afterwards (cp -p, touch -r)",
+               [](const TempFolder&, const std::string& path) {
+                 write_bytes(path, "[1]\nname=new\n");
+                 set_mtime(path, kFirstTime);
+               },
+               "new"},
         Change{"other size, same mtime",
                [](const TempFolder&, const std::string& path) {
                  write_bytes(path, "[1]\nname=newer\n");
